@@ -1,0 +1,77 @@
+#pragma once
+// Everything the core needs from a person goes through this interface. The Qt
+// program shows real dialogs, the CLI answers from its arguments, tests answer
+// from a script and record what was asked.
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace pictavo {
+
+enum class TAnswer { Yes, No, Cancel };
+
+// One question of the completion wizard: what the dialog shows and the
+// answer it returns (see the completion wizard for the meaning of the kinds).
+struct TWizardQuestion {
+  std::string prompt;
+  std::string kind;       // question kind letter(s) as written in the marker
+  std::string default_value;
+  std::vector<std::string> choices;
+  std::string answer;     // filled by the interface
+};
+
+class TUserInterface {
+ public:
+  virtual ~TUserInterface() = default;
+  // Error box: warning beep, the message, OK.
+  virtual void ShowError(const std::string& message) = 0;
+  // Information box (OK).
+  virtual void ShowMessage(const std::string& message) = 0;
+  // Yes/No question; with_cancel adds Cancel.
+  virtual TAnswer Ask(const std::string& question, bool with_cancel) = 0;
+  // Input box; nullopt when cancelled.
+  virtual std::optional<std::string> InputText(const std::string& caption,
+                                               const std::string& prompt,
+                                               const std::string& initial) = 0;
+  // Status bar text.
+  virtual void ShowStatus(const std::string& text) = 0;
+  // Lets the window process pending events during long work.
+  virtual void ProcessEvents() = 0;
+  // True while the user holds Ctrl and Alt (the build's stop request).
+  virtual bool IsCtrlAltHeld() = 0;
+  // Completion wizard: fills each question's answer; false when cancelled.
+  virtual bool AskWizard(std::vector<TWizardQuestion>& questions) = 0;
+};
+
+// An interface that asks nobody: errors and messages are kept, questions take
+// their default answer, the wizard keeps every default.
+class TSilentUserInterface : public TUserInterface {
+ public:
+  explicit TSilentUserInterface(TAnswer default_answer = TAnswer::Yes)
+      : default_answer_(default_answer) {}
+  void ShowError(const std::string& message) override { errors.push_back(message); }
+  void ShowMessage(const std::string& message) override { messages.push_back(message); }
+  TAnswer Ask(const std::string& question, bool) override {
+    questions.push_back(question);
+    return default_answer_;
+  }
+  std::optional<std::string> InputText(const std::string&, const std::string&,
+                                       const std::string& initial) override {
+    return initial;
+  }
+  void ShowStatus(const std::string& text) override { status = text; }
+  void ProcessEvents() override {}
+  bool IsCtrlAltHeld() override { return false; }
+  bool AskWizard(std::vector<TWizardQuestion>& qs) override {
+    for (auto& q : qs) q.answer = q.default_value;
+    return true;
+  }
+
+  std::vector<std::string> errors, messages, questions;
+  std::string status;
+
+ private:
+  TAnswer default_answer_;
+};
+
+}  // namespace pictavo
