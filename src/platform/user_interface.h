@@ -10,14 +10,32 @@ namespace pictavo {
 
 enum class TAnswer { Yes, No, Cancel };
 
-// One question of the completion wizard: what the dialog shows and the
-// answer it returns (see the completion wizard for the meaning of the kinds).
+// One question of the completion wizard, as the dialog shows it. The
+// interface fills `answer`: the text typed, or for list kinds the display
+// text of the chosen entry (several ticked entries joined by ";"); the core
+// turns displays into their values. `default_value` is what the control shows
+// first, so an interface that keeps every default answers with it.
+struct TWizardChoice {
+  std::string display;
+  std::string value;
+  bool preselected = false;
+};
+
 struct TWizardQuestion {
+  int id = 0;                  // 1, 2, 3 ... in order of first appearance
   std::string prompt;
-  std::string kind;       // question kind letter(s) as written in the marker
+  char kind = 0;               // 0 (plain), 'E', 'M', 'W', 'C', 'L', 'A', 'D', 'O', 'S', 'T'
+  int order = -1;              // position asked for by a leading number, or -1
+  int height = 0;              // "H=" lines, 0 when not given
+  int max_length = 0;          // "S=" n, 0 when not given
+  bool multiple_files = false; // "S=M" for kind O
+  bool lower_case = false;     // "C=L" for kind T
+  std::string mask;            // M="..."
+  std::string filter;          // F="..."
+  std::vector<TWizardChoice> choices;
+  bool limit_to_list = false;
   std::string default_value;
-  std::vector<std::string> choices;
-  std::string answer;     // filled by the interface
+  std::string answer;
 };
 
 class TUserInterface {

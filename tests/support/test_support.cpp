@@ -96,7 +96,9 @@ bool TScriptedUserInterface::AskWizard(std::vector<TWizardQuestion>& qs) {
   }
   auto list = wizard_answers.front();
   wizard_answers.pop_front();
-  for (size_t i = 0; i < qs.size(); ++i) qs[i].answer = i < list.size() ? list[i] : qs[i].default_value;
+  if (!list) return false;
+  for (size_t i = 0; i < qs.size(); ++i)
+    qs[i].answer = i < list->size() ? (*list)[i] : qs[i].default_value;
   return true;
 }
 

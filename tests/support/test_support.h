@@ -2,6 +2,7 @@
 // Shared test helpers: temporary folders on disk, file helpers and a scripted
 // user interface that answers from a script and records what was asked.
 #include <deque>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -56,7 +57,9 @@ class TScriptedUserInterface : public TUserInterface {
   std::deque<TAnswer> answers;            // taken in order; then default_answer
   TAnswer default_answer = TAnswer::Yes;
   std::deque<std::optional<std::string>> inputs;  // nullopt cancels
-  std::deque<std::vector<std::string>> wizard_answers;  // one list per dialog
+  // One entry per dialog: answers in the order the questions are shown
+  // (missing ones keep their default); nullopt presses Cancel.
+  std::deque<std::optional<std::vector<std::string>>> wizard_answers;
   int ctrl_alt_after = -1;  // IsCtrlAltHeld turns true after this many calls
 
   std::vector<std::string> errors, messages, questions, statuses, input_prompts;
