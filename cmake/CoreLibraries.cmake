@@ -32,3 +32,6 @@ pictavo_subsystem(app DEPS pictavo_publish pictavo_build pictavo_template pictav
 add_library(pictavo_core INTERFACE)
 target_link_libraries(pictavo_core INTERFACE pictavo_app pictavo_publish pictavo_build
   pictavo_template pictavo_settings pictavo_imaging pictavo_pictures pictavo_platform)
+
+# Run from the build tree, the program folder is the repository's data folder.
+target_compile_definitions(pictavo_settings PRIVATE PICTAVO_SOURCE_DATA_DIR="${PROJECT_SOURCE_DIR}/data")

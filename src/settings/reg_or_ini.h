@@ -12,6 +12,7 @@
 #include "platform/errors.h"
 #include "settings/ini_data.h"
 #include "settings/ram_ini_file.h"
+#include "settings/setting_values.h"
 
 namespace pictavo {
 
@@ -24,23 +25,6 @@ class ERegOrIni : public EPictavo {
 
 // The program's own settings version.
 constexpr int kSettingsVersion = 3500;
-// System colours are negative; the window-text colour is the default font colour.
-constexpr int clWindowText = static_cast<int>(0xFF000008u);
-
-enum TPlacementPart { ppAll, ppState, ppSize, ppPosition };
-
-struct TPlacement {
-  int Left = 0, Top = 0, Width = 0, Height = 0, State = 0, Monitors = 1;
-};
-
-struct TFontSpec {
-  std::string name = "Sans Serif";
-  int size = 10;
-  bool bold = false, italic = false, underline = false, strike_out = false;
-  int color = clWindowText;
-  int charset = 0;
-  bool operator==(const TFontSpec&) const = default;
-};
 std::string FontToString(const TFontSpec& font);
 TFontSpec StringToFont(const std::string& text);
 

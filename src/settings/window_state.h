@@ -3,9 +3,22 @@
 // these fields (each widget has the field's name as objectName); the CLI and
 // the tests fill the struct directly. Fields are named as the controls are.
 #include <cstdint>
+#include <map>
 #include <string>
+#include <vector>
+
+#include "settings/setting_values.h"
 
 namespace pictavo {
+
+// Appearance of a grid: font, list colour, grid lines (0 none, 1 vertical,
+// 2 horizontal, 3 both) and column widths by key ("RvDefault_0" ...).
+struct TGridAppearance {
+  TFontSpec font;
+  int background_color = clWindow;
+  int grid_lines = 3;
+  std::map<std::string, int> column_widths;
+};
 
 struct TWindowState {
   // Picture list (first and second pages).
@@ -45,6 +58,39 @@ struct TWindowState {
   bool cbxUseEntities = true;
   std::string edtImageMaxWidth = "650";   // "" or 0: no limit
   std::string edtImageMaxHeight = "450";
+
+  // Program options (options pages), loaded at start-up and saved on close.
+  std::vector<std::string> cmbNameItems, cmbEMailItems, cmbHomepageItems, cmbDateFormatItems,
+      cmbCopyrightItems;
+  bool cbxPollForNews = false;
+  std::string BackgroundFolder;   // folder the shared file dialog opens in
+  std::string SettingsFolder;     // folder the album settings dialogs open in
+  std::string CustomColors;       // custom colours of the colour dialog
+  bool cbxRestoreLayout = true;
+  bool cbxShowInfoPanel = true;
+  bool cbxPromptSaveAlbum = true;
+  bool cbxRememberPassword = false;
+  std::string cmbPreviewBrowser;  // "" for the default browser
+  std::string cmbDefaultExt;      // "", "html" or "htm"
+  bool cbxNumberFirstPage = true;
+  bool cbxAutomaticResize = true;
+  bool cbxCopyImages = true;
+  bool cbxOverwriteImages = true;
+  bool cbxAutomaticPreview = true;
+  std::string edtDefaultEditor;   // "" for the built-in editor
+  bool cbxUploadNewOnly = false;
+  std::string edtImageFolder = "images";
+  std::vector<std::string> cmbFileFiltersItems;
+  int cmbFileFiltersIndex = 0;
+  std::vector<std::string> cmbBaseUrlItems;
+  std::vector<std::string> cmbPreviousFoldersItems{"[MS Explorer Cache]", "[Netscape Cache]"};
+  int cmbPreviousFoldersIndex = -1;
+  TGridAppearance grdPictureListLook, grdAlbumListLook;
+  bool TemplateWordWrap = false;
+  TFontSpec TemplateFont{"Monospace", 10};
+  TPlacement MainWindowPlacement;
+  bool MainWindowMaximized = false;
 };
+
 
 }  // namespace pictavo
