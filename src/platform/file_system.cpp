@@ -153,7 +153,8 @@ std::string ReadFileBytes(const std::string& path) {
   return *bytes;
 }
 
-void WriteFileAtomic(const std::string& path, std::string_view bytes, mode_t new_mode) {
+namespace {
+void ReplaceFile(const std::string& path, std::string_view bytes, mode_t new_mode, bool sync) {
   auto old = StatPath(path);
   if (old && old->is_dir) throw EPictavo("Cannot create file \"" + path + "\": it is a folder");
   mode_t mode = old ? (old->mode & 07777) : new_mode;
@@ -161,7 +162,7 @@ void WriteFileAtomic(const std::string& path, std::string_view bytes, mode_t new
   int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
   if (fd < 0) throw EPictavo("Cannot create file \"" + path + "\". " + ErrnoText(errno));
   TFileHandle handle(fd);
-  bool ok = WriteAll(fd, bytes) && ::fsync(fd) == 0;
+  bool ok = WriteAll(fd, bytes) && (!sync || ::fsync(fd) == 0);
   int err = errno;
   ok = ok && ::fchmod(fd, mode) == 0;
   if (!ok) err = errno;
@@ -171,6 +172,16 @@ void WriteFileAtomic(const std::string& path, std::string_view bytes, mode_t new
     ::unlink(temp.c_str());
     throw EPictavo("Cannot write file \"" + path + "\". " + ErrnoText(err));
   }
+}
+
+}  // namespace
+
+void WriteFileAtomic(const std::string& path, std::string_view bytes, mode_t new_mode) {
+  ReplaceFile(path, bytes, new_mode, true);
+}
+
+void WriteGeneratedFile(const std::string& path, std::string_view bytes, mode_t new_mode) {
+  ReplaceFile(path, bytes, new_mode, false);
 }
 
 bool CanCreateFileIn(const std::string& folder) {

@@ -49,6 +49,10 @@ std::optional<std::string> ReadFileHead(const std::string& path, size_t max_byte
 // new_mode; an existing file keeps its permissions (read-only ones included).
 // Throws EPictavo on failure, leaving the old file untouched.
 void WriteFileAtomic(const std::string& path, std::string_view bytes, mode_t new_mode = 0644);
+// Like WriteFileAtomic (temporary file and rename, permissions kept) but
+// without waiting for the disk: for files the program can make again (album
+// pages, converted pictures), where one sync per file would dominate the work.
+void WriteGeneratedFile(const std::string& path, std::string_view bytes, mode_t new_mode = 0644);
 // True when a temporary file can be created (and is then deleted) in folder.
 bool CanCreateFileIn(const std::string& folder);
 // Creates a folder and its parents; true when it exists afterwards.

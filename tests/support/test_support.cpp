@@ -18,8 +18,11 @@ TTempDir::TTempDir() {
 TTempDir::~TTempDir() {
   std::error_code ec;
   // Give back write permission first so read-only test files go too.
-  for (auto it = std::filesystem::recursive_directory_iterator(path_, ec);
+  for (auto it = std::filesystem::recursive_directory_iterator(
+           path_, std::filesystem::directory_options::none, ec);
        it != std::filesystem::recursive_directory_iterator(); it.increment(ec)) {
+    // Never follow a link: it may point at a file outside the folder.
+    if (it->is_symlink(ec)) continue;
     std::filesystem::permissions(it->path(), std::filesystem::perms::owner_all,
                                  std::filesystem::perm_options::add, ec);
   }
