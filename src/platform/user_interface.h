@@ -38,6 +38,18 @@ struct TWizardQuestion {
   std::string answer;
 };
 
+// What a file dialog shows: title, filter ("Caption|masks|..."), default
+// extension, start folder and proposed name; save or open.
+struct TFileDialog {
+  std::string title;
+  std::string filter;
+  std::string default_ext;
+  std::string folder;
+  std::string file_name;
+  bool save = false;
+  bool must_exist = false;
+};
+
 class TUserInterface {
  public:
   virtual ~TUserInterface() = default;
@@ -59,6 +71,12 @@ class TUserInterface {
   virtual bool IsCtrlAltHeld() = 0;
   // Completion wizard: fills each question's answer; false when cancelled.
   virtual bool AskWizard(std::vector<TWizardQuestion>& questions) = 0;
+  // A file dialog; nullopt when cancelled. An interface without dialogs
+  // cancels.
+  virtual std::optional<std::string> ChooseFile(const TFileDialog& dialog) {
+    (void)dialog;
+    return std::nullopt;
+  }
 };
 
 // An interface that asks nobody: errors and messages are kept, questions take

@@ -99,24 +99,24 @@ struct TWindowState {
 
   // Album file, pictures per page, sort and upload boxes that album options
   // and album settings fill.
-  std::string edtOutputName;     // album file name
-  std::string edtOutputDir;      // album folder
-  std::string edtMaxImages;      // "Max. pics": "" or a positive integer
-  std::string cmbSorting;        // caption of the chosen sort entry
-  std::string cmbProfileName;    // upload profile; "" when none is selected
-  std::string edtHostName;       // upload panel: host or local folder
+  std::string edtOutputName;   // album file name
+  std::string edtOutputDir;    // album folder
+  std::string edtMaxImages;    // "Max. pics": "" or a positive integer
+  std::string cmbSorting;      // caption of the chosen sort entry
+  std::string cmbProfileName;  // upload profile; "" when none is selected
+  std::string edtHostName;     // upload panel: host or local folder
   std::string edtUserId;
   std::string edtPassword;
-  std::string edtHtmlFolder;     // remote folder for pages
-  std::string edtMediaFolder;    // remote folder for media files
+  std::string edtHtmlFolder;   // remote folder for pages
+  std::string edtMediaFolder;  // remote folder for media files
   bool cbxPassiveMode = false;
 
   // The chosen template's album options (see template/album_options.h).
   std::chrono::system_clock::time_point OptionsLoadedAt{};  // epoch: never
-  std::string TemplateOptionsText;  // CR LF + the block's content, as read
-  std::string TemplateInfo;         // "info", line breaks as CR LF
-  std::string ThumbPrefix;          // "thumbprefix"
-  std::string IgnoreFieldsText;     // the last "ignorefields" text applied
+  std::string TemplateOptionsText;                          // CR LF + the block's content, as read
+  std::string TemplateInfo;                                 // "info", line breaks as CR LF
+  std::string ThumbPrefix;                                  // "thumbprefix"
+  std::string IgnoreFieldsText;                             // the last "ignorefields" text applied
   // Controls that are disabled (by name), and the marks ignorefields gives
   // them (see template/ignore_fields.h); a control without a mark has none.
   std::set<std::string> DisabledControls;
@@ -126,6 +126,9 @@ struct TWindowState {
   // to case) and the listed profile that is selected, -1 for none.
   std::vector<std::string> cmbProfileNameItems;
   int cmbProfileNameIndex = -1;
+
+  // The chosen template (its name in the templates folder, or a path).
+  std::string cmbTemplate;
 };
 
 }  // namespace pictavo

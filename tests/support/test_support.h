@@ -53,6 +53,13 @@ class TScriptedUserInterface : public TUserInterface {
   void ProcessEvents() override { ++events_processed; }
   bool IsCtrlAltHeld() override;
   bool AskWizard(std::vector<TWizardQuestion>& questions) override;
+  std::optional<std::string> ChooseFile(const TFileDialog& dialog) override {
+    dialogs.push_back(dialog);
+    if (files.empty()) return std::nullopt;
+    auto f = files.front();
+    files.pop_front();
+    return f;
+  }
 
   std::deque<TAnswer> answers;            // taken in order; then default_answer
   TAnswer default_answer = TAnswer::Yes;
@@ -60,6 +67,8 @@ class TScriptedUserInterface : public TUserInterface {
   // One entry per dialog: answers in the order the questions are shown
   // (missing ones keep their default); nullopt presses Cancel.
   std::deque<std::optional<std::vector<std::string>>> wizard_answers;
+  std::deque<std::optional<std::string>> files;  // file dialog results; none left cancels
+  std::vector<TFileDialog> dialogs;
   int ctrl_alt_after = -1;  // IsCtrlAltHeld turns true after this many calls
 
   std::vector<std::string> errors, messages, questions, statuses, input_prompts;
