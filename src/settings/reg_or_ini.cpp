@@ -40,6 +40,23 @@ std::string ConfigHome() {
   return HomeFolder() + "/.config";
 }
 
+// Copies the values that part names from one placement to another.
+void CopyPlacementPart(const TPlacement& from, TPlacementPart part, TPlacement& to) {
+  switch (part) {
+    case ppAll: to = from; break;
+    case ppState: to.State = from.State; break;
+    case ppSize:
+      to.Width = from.Width;
+      to.Height = from.Height;
+      break;
+    case ppPosition:
+      to.Left = from.Left;
+      to.Top = from.Top;
+      to.Monitors = from.Monitors;
+      break;
+  }
+}
+
 }  // namespace
 
 // ---------------------------------------------------------------- fonts
@@ -321,19 +338,7 @@ bool TRegOrIni::ReadPlacement(const std::string& section, const std::string& key
   TPlacement read{field(0, placement.Left),   field(1, placement.Top),
                   field(2, placement.Width),  field(3, placement.Height),
                   field(4, placement.State),  field(5, placement.Monitors)};
-  switch (part) {
-    case ppAll: placement = read; break;
-    case ppState: placement.State = read.State; break;
-    case ppSize:
-      placement.Width = read.Width;
-      placement.Height = read.Height;
-      break;
-    case ppPosition:
-      placement.Left = read.Left;
-      placement.Top = read.Top;
-      placement.Monitors = read.Monitors;
-      break;
-  }
+  CopyPlacementPart(read, part, placement);
   return true;
 }
 
@@ -384,25 +389,7 @@ void TRegOrIni::WriteStrings(const std::string& section, const std::string& list
 void TRegOrIni::WritePlacement(const std::string& section, const std::string& key,
                                TPlacementPart part, const TPlacement& placement) {
   TPlacement p = placement;
-  if (part != ppAll) {
-    TPlacement stored = placement;
-    if (ReadPlacement(section, key, ppAll, stored)) {
-      p = stored;
-      switch (part) {
-        case ppState: p.State = placement.State; break;
-        case ppSize:
-          p.Width = placement.Width;
-          p.Height = placement.Height;
-          break;
-        case ppPosition:
-          p.Left = placement.Left;
-          p.Top = placement.Top;
-          p.Monitors = placement.Monitors;
-          break;
-        case ppAll: break;
-      }
-    }
-  }
+  if (part != ppAll && ReadPlacement(section, key, ppAll, p)) CopyPlacementPart(placement, part, p);
   RawWrite(section, key,
            std::to_string(p.Left) + ";" + std::to_string(p.Top) + ";" + std::to_string(p.Width) +
                ";" + std::to_string(p.Height) + ";" + std::to_string(p.State) + ";" +
