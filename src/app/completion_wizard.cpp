@@ -8,6 +8,7 @@
 #include "platform/file_system.h"
 #include "platform/paths.h"
 #include "platform/text_lines.h"
+#include "template/url_path.h"
 
 namespace pictavo {
 
@@ -103,24 +104,6 @@ void SetDefault(std::string default_text, bool guarded, TWizardQuestion& q) {
   q.default_value = q.kind == 'M' || q.kind == 'W' ? ExpandCaretEscapes(default_text) : default_text;
 }
 
-// The URL form of a file path for kind T answers.
-std::string FileUrl(const std::string& path) {
-  static const char kEscaped[] = " \"@#%&';<=>?[]^`{|}";
-  std::string out;
-  for (char ch : path) {
-    unsigned char c = static_cast<unsigned char>(ch);
-    if (c >= 128 || std::string_view(kEscaped).find(ch) != std::string_view::npos) {
-      static const char hex[] = "0123456789ABCDEF";
-      out += '%';
-      out += hex[c >> 4];
-      out += hex[c & 15];
-    } else {
-      out += ch == '\\' ? '/' : ch;
-    }
-  }
-  return IsAbsolutePath(path) ? "file://" + out : out;
-}
-
 std::string FileAttributeText(const std::string& path, bool lower_case) {
   if (path.empty() || FolderExists(path)) return "";
   std::string ext = FileExtLower(path);
@@ -139,7 +122,7 @@ std::string FileAttributeText(const std::string& path, bool lower_case) {
     pattern = "HREF=\"^*\"";
   }
   if (lower_case) pattern = LowerAscii(pattern);
-  return ReplaceAll(pattern, "^*", FileUrl(path));
+  return ReplaceAll(pattern, "^*", PathToUrl(path));
 }
 
 std::string ChoiceValue(const TWizardQuestion& q, const std::string& display) {
