@@ -9,7 +9,8 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev libcli11-dev libfmt-dev
   libjpeg62-turbo-dev libturbojpeg0-dev libpng-dev zlib1g-dev
   libopenjp2-7-dev libtiff-dev libexif-dev
-  imagemagick libimage-exiftool-perl
+  imagemagick netpbm libimage-exiftool-perl tidy
+  pure-ftpd
 )
 
 missing=()

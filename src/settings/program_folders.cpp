@@ -105,7 +105,9 @@ TProgramFolders ResolveProgramFolders(TRegOrIni& store) {
   }
 
   f.UserDataFolder = IncludeTrailingSlash(UserDocumentsFolder() + "/Pictavo");
-  f.SettingsFolder = EnsureFolder(f.BaseFolder + "Settings");
+  // The settings folder starts with the program's sample album settings.
+  f.SettingsFolder =
+      EnsureSeededFolder(f.BaseFolder + "Settings", JoinPath(f.MainDirectory, "Settings"));
   if (configured) {
     f.AlbumsFolder = EnsureFolder(f.BaseFolder + "Albums");
   } else {

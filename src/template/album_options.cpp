@@ -248,7 +248,9 @@ std::vector<std::string> BuildPageNames(std::string_view value, size_t insert_po
       if (path.empty() || path.back() != '.') path += '.';
       path += page_ext;
     }
-    if (lowercase_urls) path = FoldCase(path);
+    // Lower-case URLs change the page's own name, never the folders above it:
+    // on Linux those are case-sensitive and already exist as they are.
+    if (lowercase_urls) path = FolderPart(path) + FoldCase(NamePart(path));
     std::string candidate = path;
     if (taken.contains(key_of(candidate))) {
       const size_t name_start = path.rfind('/') == std::string::npos ? 0 : path.rfind('/') + 1;

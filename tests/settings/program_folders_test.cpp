@@ -25,6 +25,7 @@ struct FoldersFixture : ::testing::Test {
     WriteFile(program + "/Templates/Default.html", "<html></html>");
     WriteFile(program + "/Backgrounds/paper.jpg", "jpg");
     WriteFile(program + "/Samples/a.jpg", "jpg");
+    WriteFile(program + "/Settings/Demo Default.alb", "[Settings]\n");
   }
   void TearDown() override {
     unsetenv("XDG_DATA_HOME");
@@ -48,6 +49,7 @@ TEST_F(FoldersFixture, DefaultsFollowTheUserFoldersAndSeedTemplatesOnce) {
   EXPECT_EQ(f.SamplesFolder, program + "/Samples");
   EXPECT_TRUE(FileExists(f.TemplatesFolder + "/Default.html"));
   EXPECT_TRUE(FileExists(f.BackgroundsFolder + "/paper.jpg"));
+  EXPECT_TRUE(FileExists(f.SettingsFolder + "/Demo Default.alb"));
   // A template the user deleted is not brought back at the next start.
   DeleteFile(f.TemplatesFolder + "/Default.html");
   Resolve();

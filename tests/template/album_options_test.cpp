@@ -669,6 +669,8 @@ TEST_F(ApplyOptionsFixture, RepeatedPageNamesAreNumbered) {
       {{"A", "a"}, "{ImageName}", true, {"a.html", "a02.html"}},
       {{"A", "a"}, "{imagename}", false, {"A.html", "a.html"}},
       {{"x"}, "pages/{imagename}.htm", false, {"pages/x.htm"}},
+      // Lower-case URLs lower the page's name, not the folders above it.
+      {{"X"}, "Pages/{imagename}", true, {"Pages/x.html"}},
       {{"x"}, "{imagename}.", false, {"x.html"}},
       {{"x"}, "p_{imagename}.txt", false, {"p_x.txt.html"}},
       {{"50%"}, "{imagename}", false, {"50%.html"}},
