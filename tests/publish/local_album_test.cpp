@@ -259,7 +259,7 @@ TEST(LocalAlbumBuild, BuiltAlbumIsListedMeasuredAndDeleted) {
   TAlbumBuilder builder(window, host, ui, log, folders);
   collection.RefreshPictureList(window.vclShellTree, window.cmbFileFilters,
                                 window.edtExclusionFilters);
-  builder.cmbTemplate = "Gallery";
+  window.cmbTemplate = "Gallery";
   ASSERT_TRUE(builder.BuildAlbumCommand()) << log.Text();
 
   const std::string index = builder.ContentsPage;
