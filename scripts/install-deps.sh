@@ -10,7 +10,7 @@ packages=(
   libjpeg62-turbo-dev libturbojpeg0-dev libpng-dev zlib1g-dev
   libopenjp2-7-dev libtiff-dev libexif-dev
   imagemagick netpbm libimage-exiftool-perl tidy
-  pure-ftpd
+  pure-ftpd curl
 )
 
 missing=()

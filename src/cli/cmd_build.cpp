@@ -1,5 +1,6 @@
 // pictavo-cli build [--ini FILE] [--album FILE.alb] [--answer "prompt=value"...]
 //                   [Section.Key=Value...] [PICTURE...]
+//                   [--upload Upload.Key=Value...]  (see cli/upload_options.h)
 // Builds an album exactly as the Build Album command does. The program
 // options come from the INI file, the album from an album settings file (the
 // "Default" settings when none is named); Section.Key=Value overrides them
@@ -27,6 +28,7 @@
 #include "build/grid_build_host.h"
 #include "build/progress_log.h"
 #include "cli/commands.h"
+#include "cli/upload_options.h"
 #include "pictures/descriptions.h"
 #include "pictures/picture_collection.h"
 #include "pictures/picture_grid.h"
@@ -315,11 +317,17 @@ void ApplyAlbumSettings(const TAlbumSettings& s, const TProgramFolders& folders,
 }
 
 int RunBuild(const std::string& ini_option, const std::string& album_option,
-             const std::vector<std::string>& answer_args, const std::vector<std::string>& args) {
-  // Arguments: overrides and pictures.
+             const std::vector<std::string>& answer_args, const std::vector<std::string>& args,
+             bool upload) {
+  // Arguments: overrides and pictures (and the Upload.* fields of --upload).
   std::vector<TOverride> overrides;
   std::vector<std::string> pictures;
+  std::vector<std::string> upload_args;
   for (const std::string& arg : args) {
+    if (IsUploadArgument(arg)) {
+      upload_args.push_back(arg);
+      continue;
+    }
     if (auto o = ParseOverride(arg)) {
       if (std::string why = CheckOverride(*o); !why.empty()) {
         std::cerr << "pictavo-cli build: " << arg << ": " << why << "\n";
@@ -329,6 +337,14 @@ int RunBuild(const std::string& ini_option, const std::string& album_option,
     } else {
       pictures.push_back(AbsolutePath(arg));
     }
+  }
+  if (!upload && !upload_args.empty()) {
+    std::cerr << "pictavo-cli build: " << upload_args.front() << ": Upload.* needs --upload\n";
+    return 2;
+  }
+  if (std::string why = CheckUploadArguments(upload_args); !why.empty()) {
+    std::cerr << "pictavo-cli build: " << why << "\n";
+    return 2;
   }
   std::map<std::string, std::string> answers;
   for (const std::string& a : answer_args) {
@@ -465,6 +481,11 @@ int RunBuild(const std::string& ini_option, const std::string& album_option,
   }
   const bool finished = !log.lines().empty() && log.lines().back() == kFinishedBuilding;
   if (finished && !builder.ContentsPage.empty()) std::cout << builder.ContentsPage << "\n";
+  if (finished && upload) {
+    const int status = RunBuildUpload(upload_args, builder, window, *store, log, ui);
+    log.Flush();
+    return status;
+  }
   return finished ? 0 : 1;
 }
 
@@ -475,6 +496,7 @@ void RegisterBuildCommand(CLI::App& app, int& exit_code) {
   auto album = std::make_shared<std::string>();
   auto answers = std::make_shared<std::vector<std::string>>();
   auto args = std::make_shared<std::vector<std::string>>();
+  auto upload = std::make_shared<bool>(false);
   CLI::App* cmd = app.add_subcommand(
       "build",
       "Builds the album as the Build Album command does, with the program options of the INI "
@@ -483,10 +505,14 @@ void RegisterBuildCommand(CLI::App& app, int& exit_code) {
   cmd->add_option("--ini", *ini, "INI file of the program options");
   cmd->add_option("--album", *album, "album settings file (.alb)");
   cmd->add_option("--answer", *answers, "completion wizard answer \"prompt=value\"");
-  cmd->add_option("args", *args, "[Section.Key=Value...] [PICTURE...]");
+  cmd->add_flag("--upload", *upload,
+                "after a successful build, upload the album (Upload.Host=..., Upload.UserId=..., "
+                "Upload.Password=..., Upload.HtmlFolder=..., Upload.MediaFolder=..., "
+                "Upload.PassiveMode=0|1, Upload.Profile=NAME; a local folder as host copies it)");
+  cmd->add_option("args", *args, "[Section.Key=Value...] [Upload.Key=Value...] [PICTURE...]");
   cmd->callback([=, &exit_code] {
     try {
-      exit_code = RunBuild(*ini, *album, *answers, *args);
+      exit_code = RunBuild(*ini, *album, *answers, *args, *upload);
     } catch (const std::exception& e) {
       std::cout.flush();
       std::cerr << "pictavo-cli build: " << e.what() << "\n";

@@ -8,5 +8,6 @@ namespace pictavo::cli {
 void RegisterInfoCommand(CLI::App& app, int& exit_code);
 void RegisterThumbsCommand(CLI::App& app, int& exit_code);
 void RegisterBuildCommand(CLI::App& app, int& exit_code);
+void RegisterResumeCommand(CLI::App& app, int& exit_code);
 
 }  // namespace pictavo::cli

@@ -14,6 +14,7 @@ int main(int argc, char** argv) {
   pictavo::cli::RegisterInfoCommand(app, exit_code);
   pictavo::cli::RegisterThumbsCommand(app, exit_code);
   pictavo::cli::RegisterBuildCommand(app, exit_code);
+  pictavo::cli::RegisterResumeCommand(app, exit_code);
   try {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& e) {

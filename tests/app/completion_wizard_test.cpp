@@ -33,6 +33,10 @@ TEST(CompletionWizard, DefaultsAnswerWhenKeptAndCancelRemovesMarkers) {
   std::string cancelled = "<p>^?[Title=My album]</p>^?";
   EXPECT_FALSE(CompleteFields(cancelled, ui));
   EXPECT_EQ(cancelled, "<p></p>");
+  // A kept list default answers with its entry's value.
+  std::string listed = "<a href=\"^?[Page=home^=index.html|_contact^=contact.html]\">";
+  ASSERT_TRUE(CompleteFields(listed, ui));
+  EXPECT_EQ(listed, "<a href=\"contact.html\">");
   std::string none = "no markers ^ ? here";
   EXPECT_TRUE(CompleteFields(none, ui));
   EXPECT_EQ(none, "no markers ^ ? here");
