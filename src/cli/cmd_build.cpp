@@ -29,6 +29,8 @@
 #include "build/progress_log.h"
 #include "cli/commands.h"
 #include "cli/upload_options.h"
+#include "publish/album_list.h"
+#include "publish/album_list_build_host.h"
 #include "pictures/descriptions.h"
 #include "pictures/picture_collection.h"
 #include "pictures/picture_grid.h"
@@ -418,10 +420,23 @@ int RunBuild(const std::string& ini_option, const std::string& album_option,
   TProgressBar bar;
   TCliUserInterface ui(answers, bar);
   TPrintingProgressLog log(bar);
+  // Picture descriptions as the program keeps them ("Albums.ids" and, when
+  // they are kept with the pictures, each folder's "descript.ion").
   TFileDescriptions descriptions;
+  descriptions.save_with_images = window.cbxDescriptionsWithImages;
+  if (!folders.SettingsFolder.empty()) {
+    try {
+      descriptions.Load(JoinPath(folders.SettingsFolder, "Albums.ids"));
+    } catch (const std::exception& e) {
+      std::cerr << "pictavo-cli build: " << e.what() << "\n";
+    }
+  }
   TPictureGrid grid(window, descriptions);
   TPictureCollection collection(grid, window, ui);
-  TGridBuildHost host(window, grid, collection, folders.BackgroundsFolder, ui);
+  // The built album joins the album list, as after the Build Album command.
+  TAlbumList album_list(ui, folders.AlbumsFolder);
+  if (!folders.SettingsFolder.empty()) album_list.LoadAlbumList(AlbumListPath(folders.SettingsFolder));
+  TAlbumListBuildHost host(window, grid, collection, album_list, folders.BackgroundsFolder, ui);
   const bool manual = settings.PickManual || !pictures.empty();
   ApplyAlbumSettings(settings, folders, macros, manual, window, grid);
 
@@ -476,6 +491,8 @@ int RunBuild(const std::string& ini_option, const std::string& album_option,
   std::signal(SIGTERM, old_term);
   log.Flush();
   bar.Finish();
+  if (album_list.AlbumListModified && !album_list.SaveAlbumList())
+    std::cerr << "pictavo-cli build: the album list could not be saved\n";
   for (const std::string& prompt : ui.UnusedAnswers()) {
     std::cerr << "pictavo-cli build: no question asked for --answer \"" << prompt << "\"\n";
   }

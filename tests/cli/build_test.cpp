@@ -89,6 +89,9 @@ TEST_F(BuildCommandTest, BuildsFromTheFolderWithOverridesAndLeavesTheIniAlone) {
   EXPECT_NE(page.find("By Bob. Motto: Seize it"), std::string::npos) << page;
   EXPECT_NE(page.find("src=\"images/tn_c.jpg\" alt=\"c.jpg\""), std::string::npos) << page;
   EXPECT_EQ(test::ReadFile(dir_.file("pictavo.ini")), ini_text_);
+  // The album joined the album list of the settings folder.
+  EXPECT_NE(test::ReadFile(dir_.file("base/Settings/Albums.lst")).find(out_.back()),
+            std::string::npos);
   // The template outside the templates folder brings its album options.
   if (test::HaveProgram("identify")) {
     EXPECT_EQ(test::CommandOutput("identify -format '%wx%h' " +
