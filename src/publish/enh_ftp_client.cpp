@@ -164,21 +164,17 @@ bool TEnhFtpClient::OpenHost(const std::string& host, const std::string& user_id
     client_->Password = kAnonymousPassword;
   }
   client_->Passive = passive;
-  Log("");
-  Log("Opening FTP connection to host...");
-  try {
-    ConnectStep();
-    return !failed_;
-  } catch (const std::exception& e) {
-    ReportError(e.what());
-    return false;
-  }
+  return Connect("Opening FTP connection to host...");
 }
 
 bool TEnhFtpClient::Reopen() {
   if (!client_ || client_->Connected()) return false;
+  return Connect("Reopening FTP connection to host...");
+}
+
+bool TEnhFtpClient::Connect(const std::string& announcement) {
   Log("");
-  Log("Reopening FTP connection to host...");
+  Log(announcement);
   try {
     ConnectStep();
     return !failed_;

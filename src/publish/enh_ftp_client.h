@@ -74,6 +74,8 @@ class TEnhFtpClient {
 
  private:
   void Log(const std::string& text, bool sent = false);
+  // Logs the announcement and connects and logs in; false on failure.
+  bool Connect(const std::string& announcement);
   void ConnectStep();
   void HookLine(const std::string& line, bool sent);
 
