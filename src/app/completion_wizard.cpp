@@ -156,7 +156,7 @@ std::string ExpandCaretEscapes(const std::string& text) {
 
 TWizardScan ScanFillInMarkers(const std::string& text) {
   TWizardScan scan;
-  std::vector<bool> bare{false};  // by question id: made by a marker without specification
+  std::vector<bool> bare{false};  // by question id: made by a bare "^?" marker
   std::string literal;
   size_t pos = 0;
   while (pos < text.size()) {
@@ -164,21 +164,21 @@ TWizardScan ScanFillInMarkers(const std::string& text) {
     if (hit == std::string::npos) break;
     literal.append(text, pos, hit - pos);
     size_t end = hit + 2;
-    std::string spec;
-    bool has_spec = false;
+    std::string question_text;
+    bool has_question_text = false;
     if (end < text.size() && text[end] == '[') {
       size_t close = MatchingClose(text, end, '[', ']');
       if (close != std::string::npos) {
-        spec = text.substr(end + 1, close - end - 1);
-        has_spec = true;
+        question_text = text.substr(end + 1, close - end - 1);
+        has_question_text = true;
         end = close + 1;
       }
     }
     TWizardQuestion q;
     std::string options, default_text;
     bool guarded = false;
-    if (has_spec) {
-      std::string rest = spec;
+    if (has_question_text) {
+      std::string rest = question_text;
       if (!rest.empty() && rest.front() == '(') {
         size_t close = MatchingClose(rest, 0, '(', ')');
         if (close != std::string::npos) {
@@ -203,7 +203,7 @@ TWizardScan ScanFillInMarkers(const std::string& text) {
       q.prompt = "Complete the field";
     }
     int id = 0;
-    if (has_spec) {
+    if (has_question_text) {
       for (const auto& existing : scan.questions)
         if (!bare[static_cast<size_t>(existing.id)] && EqualsNoCase(existing.prompt, q.prompt)) {
           id = existing.id;
@@ -220,7 +220,7 @@ TWizardScan ScanFillInMarkers(const std::string& text) {
       ParseOptions(options, q);
       SetDefault(default_text, guarded, q);
       id = q.id;
-      bare.push_back(!has_spec);
+      bare.push_back(!has_question_text);
       scan.questions.push_back(std::move(q));
     }
     if (!literal.empty()) scan.pieces.push_back({std::move(literal), 0});
