@@ -13,7 +13,7 @@ run_one() {
   mkdir -p "$work" out/fuzz/logs
   local seeds=()
   [ -d "fuzz/corpus/$name" ] && seeds=("fuzz/corpus/$name")
-  if "$bin" -max_total_time="$FUZZ_SECONDS" -max_len=65536 -rss_limit_mb=2048 -timeout=10 \
+  if "$bin" -seed=1 -max_total_time="$FUZZ_SECONDS" -max_len=65536 -rss_limit_mb=2048 -timeout=10 \
       -print_final_stats=1 -artifact_prefix="out/fuzz/logs/$name-" "$work" "${seeds[@]}" \
       >"$log" 2>&1; then
     echo "fuzz $name: ok ($(grep -m1 -o 'stat::number_of_executed_units: *[0-9]*' "$log" | grep -o '[0-9]*$') runs)"

@@ -118,7 +118,10 @@ void TAlbumDescriptions::Load(const std::string& file_name) {
 }
 
 void TAlbumDescriptions::LoadText(std::string_view bytes) {
-  for (const std::string& line : SplitLines(DecodeLegacyText(bytes))) {
+  for (std::string line : SplitLines(DecodeLegacyText(bytes))) {
+    // A byte-order mark is no part of a key, wherever the file's lines were
+    // joined together.
+    while (line.rfind("\xEF\xBB\xBF", 0) == 0) line.erase(0, 3);
     size_t eq = line.find('=');
     if (eq == std::string::npos || eq == 0) continue;
     // The drive of a raw key stays empty: paths here have none.
