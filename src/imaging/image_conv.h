@@ -239,7 +239,7 @@ void ConvertBatch(const std::vector<std::string>& sources, TConvertJob* jobs, si
 
 // Reads a picture file as it is meant to be seen: decoded (at a reduced JPEG
 // scale when target_width x target_height, in shown orientation, is at least
-// twice smaller), EXIF orientation applied. header receives the stored
+// four times smaller), EXIF orientation applied. header receives the stored
 // header; orientation the EXIF orientation found. Throws ECodec/EPictavo.
 TRaster LoadOrientedImage(std::span<const uint8_t> bytes, TImageFileType type,
                           const TDecodeOptions& options, TImageHeader* header = nullptr,

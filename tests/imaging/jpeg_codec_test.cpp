@@ -62,26 +62,28 @@ TEST(JpegCodecTest, DecodesColourSpacesAndProcesses) {
   EXPECT_TRUE(c.r == c.g && c.g == c.b);
 }
 
-TEST(JpegCodecTest, ScaleDenominatorIsTheSmallestScaleThatStillCoversTheTarget) {
+// The DCT scale is a coarse block reduction: the decoder stops at twice the
+// target and leaves the last factor of two to the resampler's filter.
+TEST(JpegCodecTest, ScaleDenominatorIsTheSmallestScaleThatStillCoversTwiceTheTarget) {
   struct TCase {
     int w, h, tw, th, denom;
   } cases[] = {
-      {4000, 3000, 800, 600, 4},  // 1000 x 750 covers 800 x 600; 500 x 375 does not
-      {4000, 3000, 500, 375, 8},  // exactly 1/8
-      {4000, 3000, 501, 375, 4},  // one pixel more than 1/8 gives
+      {4000, 3000, 800, 600, 2},  // 2000 x 1500 covers 1600 x 1200; 1000 x 750 does not
+      {4000, 3000, 250, 187, 8},  // 1/8 gives exactly 500 x 375
+      {4000, 3000, 251, 187, 4},  // one pixel more than 1/8 gives
       {4000, 3000, 160, 120, 8},  // never below 1/8
-      {4000, 3000, 2000, 1500, 2}, {4000, 3000, 2001, 1500, 1},  // 1/2 gives 2000 x 1500: too small
-      {4000, 3000, 0, 0, 1},                                     // full size asked
-      {4000, 3000, 4000, 3000, 1}, {4000, 3000, 800, 0, 4},      // one side given
-      {4001, 3001, 2001, 1501, 2},                               // libjpeg rounds up: 2001 x 1501
-      {3000, 4000, 600, 800, 4},   {4000, 100, 800, 20, 4},      // 1000 x 25 still covers 800 x 20
+      {4000, 3000, 1000, 750, 2}, {4000, 3000, 1001, 750, 1},  // less than four times smaller
+      {4000, 3000, 0, 0, 1},                                   // full size asked
+      {4000, 3000, 4000, 3000, 1}, {4000, 3000, 800, 0, 2},    // one side given
+      {4003, 3003, 1001, 751, 2},  // libjpeg rounds up: 2002 x 1502
+      {3000, 4000, 600, 800, 2},   {4000, 100, 800, 20, 2},  // 2000 x 50 still covers 1600 x 40
   };
   for (const auto& c : cases)
     EXPECT_EQ(JpegScaleDenominator(c.w, c.h, c.tw, c.th), c.denom)
         << c.w << "x" << c.h << " -> " << c.tw << "x" << c.th;
 }
 
-// A target size makes the decoder use a DCT scale: the result covers the
+// A target size makes the decoder use a DCT scale: the result covers twice the
 // target, the header keeps the stored size, the colours stay.
 TEST(JpegCodecTest, DecodesAtReducedScaleForSmallTargets) {
   test::TTempDir dir;
@@ -89,8 +91,9 @@ TEST(JpegCodecTest, DecodesAtReducedScaleForSmallTargets) {
       MakeWithConvert(dir, test::Quadrants(401, 301, 200, 150), "-quality 95", "JPEG:a.jpg");
   struct TCase {
     int tw, th, w, h;
-  } cases[] = {{0, 0, 401, 301}, {200, 150, 201, 151}, {100, 75, 101, 76},  {90, 60, 101, 76},
-               {50, 37, 51, 38}, {10, 10, 51, 38},     {250, 100, 401, 301}};
+  } cases[] = {{0, 0, 401, 301},   {200, 150, 401, 301}, {100, 75, 201, 151},
+               {90, 60, 201, 151}, {50, 37, 101, 76},    {25, 19, 51, 38},
+               {10, 10, 51, 38},   {250, 100, 401, 301}};
   for (const auto& c : cases) {
     SCOPED_TRACE(std::to_string(c.tw) + "x" + std::to_string(c.th));
     TDecodeOptions options;

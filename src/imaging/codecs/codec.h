@@ -44,13 +44,15 @@ struct TDecodeOptions {
   // converter's Background, white by default).
   TRgb background{255, 255, 255};
   // Size the caller will reduce the picture to; 0 x 0 means full size (a
-  // side of 0 does not constrain). A JPEG at least about twice as large as
-  // this in both dimensions is decoded at a reduced DCT scale (1/2, 1/4 or
-  // 1/8): the smallest scale whose result (sides rounded up, as libjpeg
-  // does) is still at least target_width x target_height. The result then is smaller than the
-  // picture: callers resample from the raster's own size. Other formats ignore
-  // it. (A caller that turns the picture by 90 degrees afterwards swaps the
-  // target's sides itself.)
+  // side of 0 does not constrain). A JPEG at least about four times as large
+  // as this in both dimensions is decoded at a reduced DCT scale (1/2, 1/4 or
+  // 1/8): the smallest scale whose result (sides rounded up, as libjpeg does)
+  // is still at least twice target_width x target_height. The DCT scaling is
+  // a coarse block reduction, so the last factor of two is left to the
+  // resampler's filter. The result then is smaller than the picture: callers
+  // resample from the raster's own size. Other formats ignore it. (A caller
+  // that turns the picture by 90 degrees afterwards swaps the target's sides
+  // itself.)
   int target_width = 0;
   int target_height = 0;
   // Pictures over these limits are refused (ECodec) before allocating.

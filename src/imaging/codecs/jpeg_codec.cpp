@@ -331,13 +331,14 @@ using codecs::TBytes;
 int JpegScaleDenominator(int width, int height, int target_width, int target_height) {
   if (target_width <= 0 && target_height <= 0) return 1;
   if (width <= 0 || height <= 0) return 1;
-  // A missing side of the target does not constrain the scale.
+  // A missing side of the target does not constrain the scale. The result
+  // keeps at least twice the target, so the filter makes the last reduction.
   const int64_t tw = target_width > 0 ? target_width : 1;
   const int64_t th = target_height > 0 ? target_height : 1;
   for (int denom : {8, 4, 2}) {
     const int64_t w = (width + denom - 1) / denom;  // libjpeg rounds up
     const int64_t h = (height + denom - 1) / denom;
-    if (w >= tw && h >= th) return denom;
+    if (w >= 2 * tw && h >= 2 * th) return denom;
   }
   return 1;
 }
