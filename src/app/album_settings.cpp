@@ -34,6 +34,35 @@ std::string SettingsCaption(const std::string& settings_file, bool changed,
   return (changed ? "*" + name + "*" : name) + " - " + product_name;
 }
 
+TPathMacroFolders PathMacroFoldersOf(const TProgramFolders& folders) {
+  return {ExcludeTrailingSlash(folders.AlbumsFolder), ExcludeTrailingSlash(folders.MainDirectory),
+          ExcludeTrailingSlash(folders.SamplesFolder), ExcludeTrailingSlash(TempFolder())};
+}
+
+std::string AlbumPictureFolder(const std::string& stored, const TProgramFolders& folders) {
+  std::string folder = stored;
+  if (!folder.empty() && folder.front() == '{')
+    folder = ExpandPathMacros(folder, PathMacroFoldersOf(folders));
+  if (!folder.empty() && !IsAbsolutePath(folder)) folder = AbsolutePath(folder, folders.BaseFolder);
+  return ExcludeTrailingSlash(folder);
+}
+
+void PutAlbumPageSettings(const TAlbumSettings& s, TWindowState& w) {
+  w.edtOutputName = s.OutputName;
+  w.edtOutputDir = s.OutputDir;
+  w.cmbCharSet = s.CharSet;
+  w.cmbBackgroundImage = s.BackgroundImage;
+  w.btnBackgroundColor = s.BackgroundColor;
+  w.btnTextColor = s.TextColor;
+  w.btnLinkColor = s.LinkColor;
+  w.btnVLinkColor = s.VLinkColor;
+  w.edtPageTitle = s.PageTitle;
+  w.edtPageDescription = s.PageDescription;
+  w.edtKeywords = s.PageKeywords;
+  w.cmbBaseUrl = s.BaseUrl;
+  w.edtMaxImages = s.MaxImages > 0 ? std::to_string(s.MaxImages) : "";
+}
+
 TAlbumSettings AlbumSettingsFromWindow(TAlbumSettingsContext& ctx) {
   const TWindowState& w = ctx.state;
   TAlbumSettings s;
@@ -102,15 +131,7 @@ void ApplyAlbumSettingsFile(TAlbumSettingsContext& ctx, const std::string& path,
         collection.IncludeSubFoldersToggled();
       }
       if (!path.empty()) {
-        std::string folder = s.PictureFolder;
-        if (!folder.empty() && folder.front() == '{') {
-          TPathMacroFolders macros{ctx.folders.AlbumsFolder, ctx.folders.MainDirectory,
-                                   ctx.folders.SamplesFolder, ExcludeTrailingSlash(TempFolder())};
-          folder = ExpandPathMacros(folder, macros);
-        }
-        if (!folder.empty() && !IsAbsolutePath(folder))
-          folder = AbsolutePath(folder, ctx.folders.BaseFolder);
-        w.vclShellTree = ExcludeTrailingSlash(folder);
+        w.vclShellTree = AlbumPictureFolder(s.PictureFolder, ctx.folders);
         collection.FolderSelected(w.vclShellTree);
         collection.RememberPictureFolder(true);
       }
@@ -126,19 +147,7 @@ void ApplyAlbumSettingsFile(TAlbumSettingsContext& ctx, const std::string& path,
     }
     grid.SetCustomOrderExists(grid.CustomSortingActive() && s.CustomOrder);
 
-    w.edtOutputName = s.OutputName;
-    w.edtOutputDir = s.OutputDir;
-    w.cmbCharSet = s.CharSet;
-    w.cmbBackgroundImage = s.BackgroundImage;
-    w.btnBackgroundColor = s.BackgroundColor;
-    w.btnTextColor = s.TextColor;
-    w.btnLinkColor = s.LinkColor;
-    w.btnVLinkColor = s.VLinkColor;
-    w.edtPageTitle = s.PageTitle;
-    w.edtPageDescription = s.PageDescription;
-    w.edtKeywords = s.PageKeywords;
-    w.cmbBaseUrl = s.BaseUrl;
-    w.edtMaxImages = s.MaxImages > 0 ? std::to_string(s.MaxImages) : "";
+    PutAlbumPageSettings(s, w);
 
     bool had_ignored = !grid.IgnoredNames().Empty();
     grid.IgnoredNames().Assign(s.IgnoreImages);

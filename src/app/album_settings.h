@@ -7,6 +7,7 @@
 
 #include "settings/album_settings_file.h"
 #include "settings/ini_data.h"
+#include "template/compile_template.h"
 
 namespace pictavo {
 
@@ -40,6 +41,16 @@ struct TAlbumSettingsContext {
   std::function<void()> forget_build_folder;
   std::string product_name = "Pictavo";
 };
+
+// The folders the path macros of templates and settings stand for.
+TPathMacroFolders PathMacroFoldersOf(const TProgramFolders& folders);
+// A picture folder as album settings store it, as the folder tree shows it:
+// path macros expanded, relative to the base folder, without trailing "/".
+std::string AlbumPictureFolder(const std::string& stored, const TProgramFolders& folders);
+// Puts the album's page settings (album name and folder, character set,
+// background, colours, page texts, base URL, pictures per page) into the
+// window's boxes.
+void PutAlbumPageSettings(const TAlbumSettings& s, TWindowState& w);
 
 // The window's boxes and picture list as album settings.
 TAlbumSettings AlbumSettingsFromWindow(TAlbumSettingsContext& ctx);

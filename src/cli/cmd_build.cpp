@@ -23,6 +23,7 @@
 #include <system_error>
 #include <vector>
 
+#include "app/album_settings.h"
 #include "app/completion_wizard.h"
 #include "build/build_album.h"
 #include "build/grid_build_host.h"
@@ -283,18 +284,14 @@ std::unique_ptr<TRegOrIni> OpenStore(const std::string& ini_path, const std::str
 
 // Puts album settings into the window and the picture grid, as loading an
 // album settings file does.
-void ApplyAlbumSettings(const TAlbumSettings& s, const TProgramFolders& folders,
-                        const TPathMacroFolders& macros, bool manual, TWindowState& window,
-                        TPictureGrid& grid) {
+void ApplyAlbumSettings(const TAlbumSettings& s, const TProgramFolders& folders, bool manual,
+                        TWindowState& window, TPictureGrid& grid) {
   window.cbxPickManually = manual;
   grid.FolderMode = !manual;
   window.edtExclusionFilters = s.ExclusionFilters;
   window.cmbFileFilters = s.PictureFilter;
   window.cbxIncludeSubFolders = !manual && s.IncludeSubFolders;
-  std::string folder = s.PictureFolder;
-  if (!folder.empty() && folder[0] == '{') folder = ExpandPathMacros(folder, macros);
-  if (!folder.empty() && !IsAbsolutePath(folder)) folder = AbsolutePath(folder, folders.BaseFolder);
-  window.vclShellTree = ExcludeTrailingSlash(folder);
+  window.vclShellTree = AlbumPictureFolder(s.PictureFolder, folders);
   grid.UpdateView();
   try {
     grid.RestoreSortChoice(s.SortColumn);
@@ -302,19 +299,7 @@ void ApplyAlbumSettings(const TAlbumSettings& s, const TProgramFolders& folders,
     // A sort entry that cannot be applied is ignored, as on loading.
   }
   window.cmbSorting = grid.SortingChoiceText();
-  window.edtOutputName = s.OutputName;
-  window.edtOutputDir = s.OutputDir;
-  if (!s.CharSet.empty()) window.cmbCharSet = s.CharSet;
-  window.cmbBackgroundImage = s.BackgroundImage;
-  window.btnBackgroundColor = s.BackgroundColor;
-  window.btnTextColor = s.TextColor;
-  window.btnLinkColor = s.LinkColor;
-  window.btnVLinkColor = s.VLinkColor;
-  window.edtPageTitle = s.PageTitle;
-  window.edtPageDescription = s.PageDescription;
-  window.edtKeywords = s.PageKeywords;
-  window.cmbBaseUrl = s.BaseUrl;
-  window.edtMaxImages = s.MaxImages > 0 ? std::to_string(s.MaxImages) : std::string();
+  PutAlbumPageSettings(s, window);
   grid.IgnoredNames().Assign(s.IgnoreImages);
 }
 
@@ -385,9 +370,7 @@ int RunBuild(const std::string& ini_option, const std::string& album_option,
   const TProgramFolders folders = ResolveProgramFolders(*store);
   TWindowState window;
   LoadProgramOptions(*store, folders, window);
-  TPathMacroFolders macros{
-      ExcludeTrailingSlash(folders.AlbumsFolder), ExcludeTrailingSlash(folders.MainDirectory),
-      ExcludeTrailingSlash(folders.SamplesFolder), ExcludeTrailingSlash(TempFolder())};
+  const TPathMacroFolders macros = PathMacroFoldersOf(folders);
 
   // Album settings.
   std::string album_path;
@@ -414,6 +397,7 @@ int RunBuild(const std::string& ini_option, const std::string& album_option,
   }
   TAlbumSettings defaults;
   defaults.PictureFolder = ExcludeTrailingSlash(folders.SamplesFolder);
+  defaults.CharSet = "[Omit]";
   const TAlbumSettings settings = AlbumSettingsFromIni(album_ini, defaults);
 
   // The window, the picture grid and the build.
@@ -438,7 +422,7 @@ int RunBuild(const std::string& ini_option, const std::string& album_option,
   if (!folders.SettingsFolder.empty()) album_list.LoadAlbumList(AlbumListPath(folders.SettingsFolder));
   TAlbumListBuildHost host(window, grid, collection, album_list, folders.BackgroundsFolder, ui);
   const bool manual = settings.PickManual || !pictures.empty();
-  ApplyAlbumSettings(settings, folders, macros, manual, window, grid);
+  ApplyAlbumSettings(settings, folders, manual, window, grid);
 
   TAlbumBuilder builder(window, host, ui, log, folders);
   window.cmbTemplate = settings.Template;

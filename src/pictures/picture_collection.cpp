@@ -243,8 +243,8 @@ void TPictureCollection::MarkPictureListOutOfDate() {
 void TPictureCollection::FolderSelected(const std::string& folder) {
   if (!grid_.FolderMode || folder == last_folder_seen_) return;
   last_folder_seen_ = folder;
-  for (size_t i = 0; i < previous_folders_.size(); ++i) {
-    if (EqualsNoCase(previous_folders_[i], folder)) previous_folder_index_ = static_cast<int>(i);
+  for (size_t i = 0; i < state_.cmbPreviousFoldersItems.size(); ++i) {
+    if (EqualsNoCase(state_.cmbPreviousFoldersItems[i], folder)) state_.cmbPreviousFoldersIndex = static_cast<int>(i);
   }
   MarkPictureListOutOfDate();
 }
@@ -288,38 +288,44 @@ bool TPictureCollection::PickManuallyClicked(bool manual) {
   return open_dialog;
 }
 
+const std::vector<std::string>& TPictureCollection::PreviousFolders() const {
+  return state_.cmbPreviousFoldersItems;
+}
+
+int TPictureCollection::PreviousFolderIndex() const { return state_.cmbPreviousFoldersIndex; }
+
 void TPictureCollection::SetPreviousFolders(std::vector<std::string> folders) {
   if (folders.size() > kMaxPreviousFolders) folders.resize(kMaxPreviousFolders);
-  previous_folders_ = std::move(folders);
-  previous_folder_index_ = -1;
+  state_.cmbPreviousFoldersItems = std::move(folders);
+  state_.cmbPreviousFoldersIndex = -1;
 }
 
 void TPictureCollection::RememberPictureFolder(bool select) {
   const std::string& folder = state_.vclShellTree;
   if (folder.empty()) return;
   int index = -1;
-  for (size_t i = 0; i < previous_folders_.size(); ++i) {
-    if (EqualsNoCase(previous_folders_[i], folder)) index = static_cast<int>(i);
+  for (size_t i = 0; i < state_.cmbPreviousFoldersItems.size(); ++i) {
+    if (EqualsNoCase(state_.cmbPreviousFoldersItems[i], folder)) index = static_cast<int>(i);
   }
   if (index < 0) {
     // A full list gives up its oldest folder; the "[...]" cache entries stay.
-    if (previous_folders_.size() >= kMaxPreviousFolders) {
-      for (size_t i = 0; i < previous_folders_.size(); ++i) {
-        if (!previous_folders_[i].starts_with("[")) {
-          previous_folders_.erase(previous_folders_.begin() + static_cast<std::ptrdiff_t>(i));
-          if (previous_folder_index_ == static_cast<int>(i)) {
-            previous_folder_index_ = -1;
-          } else if (previous_folder_index_ > static_cast<int>(i)) {
-            --previous_folder_index_;
+    if (state_.cmbPreviousFoldersItems.size() >= kMaxPreviousFolders) {
+      for (size_t i = 0; i < state_.cmbPreviousFoldersItems.size(); ++i) {
+        if (!state_.cmbPreviousFoldersItems[i].starts_with("[")) {
+          state_.cmbPreviousFoldersItems.erase(state_.cmbPreviousFoldersItems.begin() + static_cast<std::ptrdiff_t>(i));
+          if (state_.cmbPreviousFoldersIndex == static_cast<int>(i)) {
+            state_.cmbPreviousFoldersIndex = -1;
+          } else if (state_.cmbPreviousFoldersIndex > static_cast<int>(i)) {
+            --state_.cmbPreviousFoldersIndex;
           }
           break;
         }
       }
     }
-    previous_folders_.push_back(folder);
-    index = static_cast<int>(previous_folders_.size()) - 1;
+    state_.cmbPreviousFoldersItems.push_back(folder);
+    index = static_cast<int>(state_.cmbPreviousFoldersItems.size()) - 1;
   }
-  if (select) previous_folder_index_ = index;
+  if (select) state_.cmbPreviousFoldersIndex = index;
 }
 
 }  // namespace pictavo

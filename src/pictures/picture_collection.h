@@ -68,10 +68,11 @@ class TPictureCollection {
   // window should now show "&2. List of Pictures" and open "Add Images".
   bool PickManuallyClicked(bool manual);
 
-  // Previously used folders (cmbPreviousFolders), at most 15 entries.
-  const std::vector<std::string>& PreviousFolders() const { return previous_folders_; }
+  // Previously used folders (the window's cmbPreviousFolders, which the
+  // program options load and save), at most 15 entries.
+  const std::vector<std::string>& PreviousFolders() const;
   void SetPreviousFolders(std::vector<std::string> folders);
-  int PreviousFolderIndex() const { return previous_folder_index_; }
+  int PreviousFolderIndex() const;
   // Appends the folder tree's folder when it is not in the list (without regard
   // to case); with select its entry becomes the selected one.
   void RememberPictureFolder(bool select);
@@ -92,8 +93,6 @@ class TPictureCollection {
   TUserInterface& ui_;
   bool out_of_date_ = true;
   std::string last_folder_seen_;
-  std::vector<std::string> previous_folders_ = {"[MS Explorer Cache]", "[Netscape Cache]"};
-  int previous_folder_index_ = -1;
   std::string add_images_folder_;
 };
 

@@ -312,5 +312,15 @@ TEST_F(CollectionTest, PreviousFolders) {
   EXPECT_EQ(collection.PreviousFolderIndex(), 14);
 }
 
+// The list is the window's: the program options load it before and save it
+// after, so a folder remembered here is not lost on closing.
+TEST_F(CollectionTest, PreviousFoldersAreTheWindowsList) {
+  state.cmbPreviousFoldersItems = {"/loaded"};
+  state.vclShellTree = "/new";
+  collection.RememberPictureFolder(true);
+  EXPECT_EQ(state.cmbPreviousFoldersItems, (Texts{"/loaded", "/new"}));
+  EXPECT_EQ(state.cmbPreviousFoldersIndex, 1);
+}
+
 }  // namespace
 }  // namespace pictavo::test
