@@ -2,6 +2,7 @@
 
 #include <atomic>
 #include <csignal>
+#include <cstdlib>
 #include <iostream>
 #include <map>
 
@@ -109,6 +110,9 @@ int RunBuildUpload(const std::vector<std::string>& args, TAlbumBuilder& builder,
   panel.host = window.edtHostName;
   panel.user_id = window.edtUserId;
   panel.password = window.edtPassword;
+  // A password given on the command line is visible to every user in the
+  // process list; the environment is not.
+  if (const char* password = std::getenv("PICTAVO_UPLOAD_PASSWORD")) panel.password = password;
   panel.html_folder = window.edtHtmlFolder;
   panel.media_folder = window.edtMediaFolder;
   panel.passive = window.cbxPassiveMode;

@@ -4,7 +4,9 @@
 // Upload.HtmlFolder=..., Upload.MediaFolder=..., Upload.PassiveMode=0|1 or
 // Upload.Profile=NAME (a saved profile, the other Upload.* values applied on
 // top of it), and `resume FILE.ftp`. Without Upload.* values the panel's
-// values saved in the INI file are used. A local folder as host copies the
+// values saved in the INI file are used. The environment variable
+// PICTAVO_UPLOAD_PASSWORD, when set, gives the password unless
+// Upload.Password names one. A local folder as host copies the
 // album there (a relative folder is taken against the current folder). The
 // progress log goes to standard output with every password hidden.
 // Ctrl+C (SIGINT) or SIGTERM stops the transfer before its next file.
@@ -47,8 +49,8 @@ bool IsUploadArgument(const std::string& arg);
 std::string CheckUploadArguments(const std::vector<std::string>& args);
 
 // Uploads (or copies) the album the builder has just built. The panel comes
-// from the store's saved upload settings, then Upload.Profile, then the other
-// Upload.* values. Returns the exit status: 0 success, 1 failure (for an FTP
+// from the store's saved upload settings, then Upload.Profile, then
+// PICTAVO_UPLOAD_PASSWORD, then the other Upload.* values. Returns the exit status: 0 success, 1 failure (for an FTP
 // upload the resume log then lies beside the album's main page), 2 for bad
 // usage (an unknown profile, no host).
 int RunBuildUpload(const std::vector<std::string>& args, TAlbumBuilder& builder,

@@ -49,9 +49,9 @@ class UploadCommandTest : public ::testing::Test {
   }
 
   // Runs pictavo-cli; standard output in out_ (lines), standard error in err_.
-  int Run(const std::string& command, const std::string& args) {
+  int Run(const std::string& command, const std::string& args, const std::string& extra_env = "") {
     int status = -1;
-    const std::string env = "env HOME=" + Q(dir_.path()) +
+    const std::string env = "env " + extra_env + " HOME=" + Q(dir_.path()) +
                             " XDG_CONFIG_HOME=" + Q(dir_.file("config")) +
                             " XDG_DATA_HOME=" + Q(dir_.file("data")) + " ";
     const std::string text = test::CommandOutput(env + Q(PICTAVO_CLI) + " " + command + " --ini " +
@@ -111,6 +111,29 @@ TEST_F(UploadCommandTest, AFailedUploadLeavesAResumeLogAndHidesThePassword) {
   EXPECT_NE(out_.find("Connection refused"), std::string::npos) << out_;
   EXPECT_EQ(test::ReadFile(log), script);
   EXPECT_EQ(out_.find(kPassword), std::string::npos);
+}
+
+// The password may come from the environment, out of the process list; a
+// password on the command line still wins. The resume log of the refused
+// connection shows which one was used (scrambled).
+TEST_F(UploadCommandTest, PasswordFromTheEnvironment) {
+  struct TCase {
+    std::string env, arg, used;
+  } cases[] = {
+      {"PICTAVO_UPLOAD_PASSWORD=Env-pw-1", "", "Env-pw-1"},
+      {"PICTAVO_UPLOAD_PASSWORD=Env-pw-1", " Upload.Password=Arg-pw-2", "Arg-pw-2"},
+  };
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.env + c.arg);
+    ASSERT_EQ(Run("build",
+                  Build("Upload.Host=127.0.0.1:1 Upload.UserId=ann Upload.HtmlFolder=www" + c.arg),
+                  c.env),
+              1)
+        << out_ << err_;
+    const std::string script = test::ReadFile(Album("index.ftp"));
+    EXPECT_NE(script.find(ScramblePassword(c.used)), std::string::npos) << script;
+    EXPECT_EQ(out_.find(c.used), std::string::npos);
+  }
 }
 
 TEST_F(UploadCommandTest, BadUsageAndBrokenResumeLogs) {
