@@ -243,8 +243,9 @@ void TPictureCollection::MarkPictureListOutOfDate() {
 void TPictureCollection::FolderSelected(const std::string& folder) {
   if (!grid_.FolderMode || folder == last_folder_seen_) return;
   last_folder_seen_ = folder;
-  for (size_t i = 0; i < state_.cmbPreviousFoldersItems.size(); ++i) {
-    if (EqualsNoCase(state_.cmbPreviousFoldersItems[i], folder)) state_.cmbPreviousFoldersIndex = static_cast<int>(i);
+  const std::vector<std::string>& previous = state_.cmbPreviousFoldersItems;
+  for (size_t i = 0; i < previous.size(); ++i) {
+    if (EqualsNoCase(previous[i], folder)) state_.cmbPreviousFoldersIndex = static_cast<int>(i);
   }
   MarkPictureListOutOfDate();
 }
@@ -303,29 +304,31 @@ void TPictureCollection::SetPreviousFolders(std::vector<std::string> folders) {
 void TPictureCollection::RememberPictureFolder(bool select) {
   const std::string& folder = state_.vclShellTree;
   if (folder.empty()) return;
+  std::vector<std::string>& previous = state_.cmbPreviousFoldersItems;
+  int& selected = state_.cmbPreviousFoldersIndex;
   int index = -1;
-  for (size_t i = 0; i < state_.cmbPreviousFoldersItems.size(); ++i) {
-    if (EqualsNoCase(state_.cmbPreviousFoldersItems[i], folder)) index = static_cast<int>(i);
+  for (size_t i = 0; i < previous.size(); ++i) {
+    if (EqualsNoCase(previous[i], folder)) index = static_cast<int>(i);
   }
   if (index < 0) {
     // A full list gives up its oldest folder; the "[...]" cache entries stay.
-    if (state_.cmbPreviousFoldersItems.size() >= kMaxPreviousFolders) {
-      for (size_t i = 0; i < state_.cmbPreviousFoldersItems.size(); ++i) {
-        if (!state_.cmbPreviousFoldersItems[i].starts_with("[")) {
-          state_.cmbPreviousFoldersItems.erase(state_.cmbPreviousFoldersItems.begin() + static_cast<std::ptrdiff_t>(i));
-          if (state_.cmbPreviousFoldersIndex == static_cast<int>(i)) {
-            state_.cmbPreviousFoldersIndex = -1;
-          } else if (state_.cmbPreviousFoldersIndex > static_cast<int>(i)) {
-            --state_.cmbPreviousFoldersIndex;
+    if (previous.size() >= kMaxPreviousFolders) {
+      for (size_t i = 0; i < previous.size(); ++i) {
+        if (!previous[i].starts_with("[")) {
+          previous.erase(previous.begin() + static_cast<std::ptrdiff_t>(i));
+          if (selected == static_cast<int>(i)) {
+            selected = -1;
+          } else if (selected > static_cast<int>(i)) {
+            --selected;
           }
           break;
         }
       }
     }
-    state_.cmbPreviousFoldersItems.push_back(folder);
-    index = static_cast<int>(state_.cmbPreviousFoldersItems.size()) - 1;
+    previous.push_back(folder);
+    index = static_cast<int>(previous.size()) - 1;
   }
-  if (select) state_.cmbPreviousFoldersIndex = index;
+  if (select) selected = index;
 }
 
 }  // namespace pictavo
